@@ -1,0 +1,3 @@
+#include "app/run_state.h"
+
+volatile std::sig_atomic_t running = 1;

@@ -222,7 +222,11 @@ void serveClient(int client) {
       log("command %s", kKnownCommands[command]);
       if (command == kRoi) {
         if (options.noRoiReply) continue;
-        if (options.roiReplyDelayMs > 0) usleep((useconds_t)options.roiReplyDelayMs * 1000);
+        if (options.roiReplyDelayMs > 0) {
+          usleep((useconds_t)options.roiReplyDelayMs * 1000);
+          pollfd early = {client, POLLIN, 0};
+          if (poll(&early, 1, 0) > 0) log("a command arrived before the roi reply was sent");
+        }
         const unsigned char reply[4] = {'o', 'k', '\r', '\n'};
         if (!sendBytes(client, reply, sizeof(reply))) break;
         log("roi reply sent");

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the unit tests in a
+# normal and a sanitizer build, the GUI tests on private Xvfb displays.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRANGEVIEW_SANITIZE=ON -DRANGEVIEW_BUILD_BENCH=OFF
+cmake --build build-asan -j"$jobs" --target rangeview_unit_tests
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+status=0
+echo "== unit and GUI tests =="
+ctest --test-dir build --output-on-failure -j"$jobs" || status=1
+echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+ctest --test-dir build-asan -L unit --output-on-failure -j"$jobs" || status=1
+exit $status

@@ -1,0 +1,199 @@
+"""Runs the real viewer against the real simulator on a private Xvfb display."""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+BUILD = os.environ.get("RANGEVIEW_BUILD", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
+
+HELP = ("Key help:\n"
+        "  [A]  Zoom out point cloud.\n"
+        "  [D]  Zoom in point cloud.\n"
+        "  [O]  Record distance and amp data.\n"
+        "  [P]  Pause data record.\n"
+        "  [H]  Print key help.\n"
+        "  [Q]  Quit.\n"
+        "Vision help:\n"
+        "  [Z]  Top view.\n"
+        "  [X]  Left side view.\n"
+        "  [C]  Oblique view (from upper left).\n"
+        "  [R]  Reset observation position (default is device's position).\n")
+CONNECTED = "Conneting ...\nDevice conneted!\n"
+STARTED = "Start processing ...\n" + HELP
+ENTER = "Press ENTER to exit.\n"
+STOPPED = "Device is successfully stopped and disconnected!\n" + ENTER
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+
+
+class Lines:
+    """Collects a child's output lines in a thread, so waits never block."""
+
+    def __init__(self, stream):
+        self.lines = []
+        self.lock = threading.Lock()
+        self.thread = threading.Thread(target=self._read, args=(stream,), daemon=True)
+        self.thread.start()
+
+    def _read(self, stream):
+        for line in iter(stream.readline, ""):
+            with self.lock:
+                self.lines.append(line)
+
+    def text(self):
+        with self.lock:
+            return "".join(self.lines)
+
+    def wait_for(self, pattern, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = re.search(pattern, self.text())
+            if found:
+                return found
+            time.sleep(0.02)
+        fail("timed out waiting for %r; got:\n%s" % (pattern, self.text()))
+
+
+class Display:
+    def __init__(self, size="1600x1200x24"):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                fail("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.name = ":" + number.decode().strip()
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+
+
+class Simulator:
+    def __init__(self, *args):
+        self.process = subprocess.Popen([os.path.join(BUILD, "rangesim"), "--once"] + list(args),
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        self.log = Lines(self.process.stdout)
+        self.log.wait_for("listening on")
+
+    def commands(self):
+        return re.findall(r"rangesim: command (\S+)", self.log.text())
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+
+
+class Viewer:
+    def __init__(self, display, program="rangeview", env=None, cwd=None):
+        environment = dict(os.environ)
+        environment.update({"DISPLAY": display.name if display else "",
+                            "XDG_RUNTIME_DIR": tempfile.mkdtemp(prefix="rangeview-xdg-")})
+        environment.update(env or {})
+        self.cwd = cwd or tempfile.mkdtemp(prefix="rangeview-run-")
+        self.process = subprocess.Popen([os.path.join(BUILD, program)], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                        env=environment, cwd=self.cwd)
+        self.output = Lines(self.process.stdout)
+        self.errors = Lines(self.process.stderr)
+
+    def interrupt(self):
+        self.process.send_signal(signal.SIGINT)
+
+    def waiting_for_enter(self, timeout=20):
+        self.output.wait_for(re.escape(ENTER), timeout)
+        time.sleep(0.2)
+        check(self.process.poll() is None, "the viewer ended without waiting for ENTER")
+
+    def press_enter(self, timeout=15):
+        self.process.stdin.write("\n")
+        self.process.stdin.flush()
+        return self.process.wait(timeout)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+
+
+class Run:
+    """One scenario: a display, optionally a simulator, and the viewer."""
+
+    def __init__(self, sim_args=None, program="rangeview", env=None, cwd=None, display=True):
+        self.display = self.sim = self.viewer = None
+        try:
+            self.display = Display() if display else None
+            self.sim = Simulator(*sim_args) if sim_args is not None else None
+            self.viewer = Viewer(self.display, program, env, cwd)
+        except BaseException:
+            self._stop_all()
+            raise
+
+    def _stop_all(self):
+        for part in (self.viewer, self.sim, self.display):
+            if part:
+                part.stop()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self._stop_all()
+        if exc[0] is not None and exc[0] is not SystemExit:
+            return False
+        if exc[0] is SystemExit and exc[1].code not in (0, None):
+            print("--- viewer output ---\n" + self.viewer.output.text())
+            print("--- viewer errors ---\n" + self.viewer.errors.text()[-3000:])
+            if self.sim:
+                print("--- simulator log ---\n" + self.sim.log.text())
+        return False
+
+    def xdotool(self, *args):
+        env = dict(os.environ, DISPLAY=self.display.name)
+        return subprocess.run(["xdotool"] + [str(a) for a in args], env=env, check=True,
+                              stdout=subprocess.PIPE, text=True).stdout
+
+    def window(self, name, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            env = dict(os.environ, DISPLAY=self.display.name)
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name],
+                                   env=env, stdout=subprocess.PIPE, text=True).stdout.split()
+            if found:
+                return found[0]
+            time.sleep(0.1)
+        fail("no window named %r" % name)
+
+
+def expect_transcript(viewer, expected):
+    got = viewer.output.text()
+    check(got == expected, "console transcript differs.\n--- expected ---\n%s--- got ---\n%s" % (expected, got))
+
+
+def scenario_table(scenarios):
+    """Runs the scenario named on the command line."""
+    name = sys.argv[1] if len(sys.argv) > 1 else ""
+    if name not in scenarios:
+        fail("unknown scenario %r; known: %s" % (name, ", ".join(sorted(scenarios))))
+    scenarios[name]()
+    print("PASS: " + name)

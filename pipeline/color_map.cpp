@@ -24,26 +24,48 @@ void distanceToColor(uint16_t value, uint8_t *red, uint8_t *green, uint8_t *blue
   }
 }
 
+namespace {
+// Every value above 300 is red, so the ramp is tabulated once for 0 to 301
+// from distanceToColor itself, as blue, green, red.
+struct ColorTable {
+  uint8_t bgr[302][3];
+  ColorTable() {
+    for (int v = 0; v < 302; v++) distanceToColor((uint16_t)v, &bgr[v][2], &bgr[v][1], &bgr[v][0]);
+  }
+};
+const ColorTable &colorTable() {
+  static const ColorTable table;
+  return table;
+}
+
+inline void putColor(const ColorTable &table, uint16_t value, uint8_t *pixel) {
+  const uint8_t *color = table.bgr[value < 301 ? value : 301];
+  pixel[0] = color[0];
+  pixel[1] = color[1];
+  pixel[2] = color[2];
+}
+}  // namespace
+
 void decodeFrame() {
+  const ColorTable &table = colorTable();
   for (int r = 0; r < kFrameHeight; r++) {
     uint16_t *distanceRow = frameImages.rawDistance.ptr<uint16_t>(r);
     uint8_t *colorRow = frameImages.rawColor.ptr<uint8_t>(r);
     for (int c = 0; c < kFrameWidth; c++) {
       uint16_t v = blockSample(distanceBlock, r, kFrameWidth - 1 - c);
       distanceRow[c] = v;
-      uint8_t *pixel = colorRow + 3 * c;
-      distanceToColor(v, pixel + 2, pixel + 1, pixel);
+      putColor(table, v, colorRow + 3 * c);
     }
   }
 }
 
 void colorizeImage(const cv::Mat &distance, cv::Mat &color) {
+  const ColorTable &table = colorTable();
   for (int r = 0; r < distance.rows; r++) {
     const uint16_t *distanceRow = distance.ptr<uint16_t>(r);
     uint8_t *colorRow = color.ptr<uint8_t>(r);
     for (int c = 0; c < distance.cols; c++) {
-      uint8_t *pixel = colorRow + 3 * c;
-      distanceToColor(distanceRow[c], pixel + 2, pixel + 1, pixel);
+      putColor(table, distanceRow[c], colorRow + 3 * c);
     }
   }
 }

@@ -18,19 +18,21 @@ void remapNonZero(const cv::Mat &source, const cv::Mat &mapX, const cv::Mat &map
   const int mappedRows = std::min(destination.rows, std::min(mapX.rows, mapY.rows));
   const int mappedCols = std::min(destination.cols, std::min(mapX.cols, mapY.cols));
 
-  for (int r = 0; r < destination.rows; r++) {
+  const uchar *sourceData = source.data;
+  const size_t sourceStep = source.step;
+
+  const int rows = destination.rows, cols = destination.cols;
+  for (int r = 0; r < rows; r++) {
     uint16_t *out = destination.ptr<uint16_t>(r);
     if (r >= mappedRows) {
-      std::fill(out, out + destination.cols, (uint16_t)0);
+      std::fill(out, out + cols, (uint16_t)0);
       continue;
     }
     const float *rowX = mapX.ptr<float>(r);
     const float *rowY = mapY.ptr<float>(r);
-    for (int c = 0; c < destination.cols; c++) {
-      if (c >= mappedCols) {
-        out[c] = 0;
-        continue;
-      }
+    const int mappedEnd = std::min(cols, mappedCols);
+    std::fill(out + mappedEnd, out + cols, (uint16_t)0);
+    for (int c = 0; c < mappedEnd; c++) {
       const float x = rowX[c];
       const float y = rowY[c];
       if (!(x >= 0.0f && y >= 0.0f && x < lastX && y < lastY)) {
@@ -39,22 +41,22 @@ void remapNonZero(const cv::Mat &source, const cv::Mat &mapX, const cv::Mat &map
       }
       const int ix = (int)x;
       const int iy = (int)y;
-      const uint16_t *top = source.ptr<uint16_t>(iy) + ix;
-      const uint16_t *bottom = source.ptr<uint16_t>(iy + 1) + ix;
-      const float tl = top[0], tr = top[1], bl = bottom[0], br = bottom[1];
+      const uint16_t *top = (const uint16_t *)(sourceData + (size_t)iy * sourceStep) + ix;
+      const uint16_t *bottom = (const uint16_t *)((const uchar *)top + sourceStep);
+      const unsigned tl = top[0], tr = top[1], bl = bottom[0], br = bottom[1];
       const float fx = x - (float)ix;
       const float fy = y - (float)iy;
       float result;
-      if (tl != 0.0f && tr != 0.0f && bl != 0.0f && br != 0.0f) {
+      if (tl != 0 && tr != 0 && bl != 0 && br != 0) {
         const float wTR = (1.0f - fy) * fx;
         const float wTL = (1.0f - fx) * (1.0f - fy);
         const float wBL = (1.0f - fx) * fy;
         const float wBR = fy * fx;
-        result = ((wTR * tr + wTL * tl) + wBL * bl) + wBR * br;
-      } else if (fy < 0.5f) {
-        result = fx < 0.5f ? tl : tr;
+        result = ((wTR * (float)tr + wTL * (float)tl) + wBL * (float)bl) + wBR * (float)br;
       } else {
-        result = fx < 0.5f ? bl : br;
+        // Nearest of the four; a fractional part of exactly 0.5 is the far side.
+        const unsigned nearest = fy < 0.5f ? (fx < 0.5f ? tl : tr) : (fx < 0.5f ? bl : br);
+        result = (float)nearest;
       }
       out[c] = (uint16_t)(int)result;
     }

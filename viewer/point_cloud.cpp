@@ -13,12 +13,6 @@
 namespace {
 bool windowOpen = false;
 
-// Adds or removes at most one turn per redraw; 0 and 360 stay.
-float wrapAngle(float angle) {
-  if (angle < 0) angle += 360;
-  if (angle > 360) angle -= 360;
-  return angle;
-}
 }  // namespace
 
 bool pointCloudWindowOpen() { return windowOpen; }
@@ -51,8 +45,7 @@ void onPointCloudClose() {
 
 void renderPointCloud() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  viewState.rotY = wrapAngle(viewState.rotY);
-  viewState.rotX = wrapAngle(viewState.rotX);
+  wrapViewAngles();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   gluLookAt(0, 0, -1, 0, 0, 0, 0, 1, 0);

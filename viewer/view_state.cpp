@@ -33,15 +33,30 @@ void zoomOut() {
   requestPointCloudRedraw();
 }
 
+namespace {
+float wrapAngle(float angle) {
+  if (angle < 0) angle += 360;
+  if (angle > 360) angle -= 360;
+  return angle;
+}
+}  // namespace
+
+void wrapViewAngles() {
+  viewState.rotY = wrapAngle(viewState.rotY);
+  viewState.rotX = wrapAngle(viewState.rotX);
+}
+
 void setTopView() { setView(-90, 0, 0, -320); }
 void setLeftSideView() { setView(0, -90, -320, 0); }
 void setObliqueView() { setView(-45, -45, -160, -160); }
 void resetView() { setView(0, 0, 0, 0); }
 
-// GLUT button and state codes.
+namespace {
+// GLUT's button and state codes.
 const int kButtonDown = 0;
 const int kLeftButton = 0;
 const int kRightButton = 2;
+}  // namespace
 
 void onMouse(int button, int state, int x, int y) {
   if (state != kButtonDown) return;

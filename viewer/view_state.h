@@ -21,6 +21,9 @@ void setLeftSideView();
 void setObliqueView();
 void resetView();
 
+// Brings rotY, then rotX, back by at most one turn; 0 and 360 stay.
+void wrapViewAngles();
+
 void onMouse(int button, int state, int x, int y);
 void onMotion(int x, int y);
 void onMouseWheel(int wheel, int direction, int x, int y);

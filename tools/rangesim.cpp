@@ -40,6 +40,7 @@ struct Options {
   int roiReplyDelayMs = 0;
   bool resetOnAccept = false;
   bool staticScene = false;
+  bool hole = false;
   bool once = false;
 };
 
@@ -61,6 +62,7 @@ void usage() {
       "  --roi-reply-delay MS answer the ROI command after MS milliseconds\n"
       "  --reset-on-accept    reset every connection as soon as it is accepted\n"
       "  --static             send the first frame of the scene over and over\n"
+      "  --hole               no distance in the middle of the image, around the optical axis\n"
       "  --once               exit when the first client has gone\n"
       "  --help               this text\n");
 }
@@ -88,6 +90,7 @@ bool parseOptions(int argc, char **argv) {
     else if (arg == "--roi-reply-delay") options.roiReplyDelayMs = atoi(value("--roi-reply-delay"));
     else if (arg == "--reset-on-accept") options.resetOnAccept = true;
     else if (arg == "--static") options.staticScene = true;
+    else if (arg == "--hole") options.hole = true;
     else if (arg == "--once") options.once = true;
     else {
       fprintf(stderr, "rangesim: unknown option %s (see --help)\n", arg.c_str());
@@ -135,6 +138,10 @@ bool sendBytes(int client, const unsigned char *data, size_t length) {
 void buildFrame(long index, std::vector<unsigned char> &frame) {
   static uint16_t distance[kSceneWidth * kSceneHeight], amplitude[kSceneWidth * kSceneHeight];
   renderScene(options.staticScene ? 0 : (int)index, distance, amplitude);
+  if (options.hole) {
+    for (int r = 2; r < 15; r++)
+      for (int k = 120; k < 200; k++) distance[r * kSceneWidth + k] = 0;
+  }
   packBlock(distance, frame.data());
   packBlock(amplitude, frame.data() + kBlockBytes);
   frame[2 * kBlockBytes] = (unsigned char)(index & 0xFF);

@@ -197,3 +197,74 @@ def scenario_table(scenarios):
         fail("unknown scenario %r; known: %s" % (name, ", ".join(sorted(scenarios))))
     scenarios[name]()
     print("PASS: " + name)
+
+
+class Screen:
+    """A screenshot of the whole display, read as RGB pixels."""
+
+    def __init__(self, run):
+        env = dict(os.environ, DISPLAY=run.display.name)
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env, check=True,
+                              stdout=subprocess.PIPE).stdout
+        header = []
+        position = 0
+        while len(header) < 4:
+            while data[position:position + 1].isspace():
+                position += 1
+            end = position
+            while not data[end:end + 1].isspace():
+                end += 1
+            header.append(data[position:end])
+            position = end
+        self.width, self.height = int(header[1]), int(header[2])
+        self.pixels = data[position + 1:]
+
+    def at(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.pixels[i:i + 3])
+
+    def region(self, x, y, w, h):
+        return b"".join(self.pixels[3 * ((y + j) * self.width + x):3 * ((y + j) * self.width + x + w)]
+                        for j in range(h))
+
+
+def window_origin(run, window):
+    out = run.xdotool("getwindowgeometry", "--shell", window)
+    values = dict(line.split("=") for line in out.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def close_window(run, window):
+    """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
+    from Xlib import X, display as xdisplay, protocol
+    d = xdisplay.Display(run.display.name)
+    w = d.create_resource_object("window", int(window))
+    delete = d.intern_atom("WM_DELETE_WINDOW")
+    event = protocol.event.ClientMessage(window=w, client_type=d.intern_atom("WM_PROTOCOLS"),
+                                         data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+    w.send_event(event, event_mask=X.NoEventMask)
+    d.flush()
+    d.close()
+
+
+def color_of(v):
+    """The colour ramp as (red, green, blue), in integers: v * 4.25 == v * 17 / 4."""
+    if v == 0:
+        return (0, 0, 0)
+    if v <= 60:
+        return (0, 0, v * 17 // 4)
+    if v <= 120:
+        return (0, (v - 60) * 17 // 4, 255)
+    if v <= 180:
+        return (0, 255, (1020 - (v - 120) * 17) // 4)
+    if v <= 240:
+        return ((v - 180) * 17 // 4, 255, 0)
+    if v <= 300:
+        return (255, (1020 - (v - 240) * 17) // 4, 0)
+    return (255, 0, 0)
+
+
+def probe_pixel(frame, row, column):
+    out = subprocess.run([os.path.join(BUILD, "frame_probe"), "pixel", str(frame), str(row), str(column)],
+                         check=True, stdout=subprocess.PIPE, text=True).stdout.split()
+    return int(out[0]), int(out[1])

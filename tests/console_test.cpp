@@ -293,4 +293,19 @@ TEST_F(Recorder, WriteFailureWarnsOnceStopsAndKeepsWhatWasWritten) {
       << "the third block is kept up to the failure";
 }
 
+TEST_F(Recorder, FullDeviceWarnsWithTheSystemsReason) {
+  recordFile = fopen("/dev/full", "wb");
+  ASSERT_NE(recordFile, nullptr);
+  recording = 1;
+  std::strcpy(recordFileName, "full.txt");
+  fillFrame(1, 2, 3);
+  testing::internal::CaptureStdout();
+  writeFrameRecord();
+  fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "WARN:\n  Writing to file full.txt failed: No space left on device. Record was stopped.\n");
+  EXPECT_EQ(recording, 0);
+  EXPECT_EQ(recordFile, nullptr);
+}
+
 }  // namespace

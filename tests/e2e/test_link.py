@@ -127,6 +127,37 @@ def frames_in_small_pieces():
         check(run.viewer.press_enter() == 0, "status is not 0")
 
 
+def simulator_bad_input_log():
+    import socket
+    from harness import Simulator
+    expected = [(b"hello".ljust(50, b" "), 'unknown command "hello" (50 bytes), ignored'),
+                (b"join\0".ljust(50, b" "), 'unknown command "join?" (50 bytes), ignored'),
+                (b"disconnect", "10 stray bytes before the close, not a whole 50-byte command")]
+    for payload, line in expected:
+        sim = Simulator()
+        try:
+            link = socket.create_connection(("127.0.0.1", 50660))
+            link.sendall(payload)
+            link.close()
+            sim.log.wait_for("link closed")
+            check(sim.process.wait(5) == 0, "the simulator did not end cleanly")
+            check("rangesim: " + line + "\n" in sim.log.text(), "no log line %r in:\n%s" % (line, sim.log.text()))
+        finally:
+            sim.stop()
+
+
+def connection_reset_at_accept():
+    with Run(sim_args=["--reset-on-accept"]) as run:
+        run.viewer.waiting_for_enter()
+        got = run.viewer.output.text()
+        paths = [r"send failed: -?\d+\nFailed to send roi command! Please cut off device's power and try again\.\n",
+                 r"recv failed: -?\d+\nsend failed: -?\d+\n"
+                 r"Failed to send start command! Please cut off device's power and try again\.\n"]
+        check(any(re.fullmatch(re.escape(CONNECTED) + p + re.escape(ENTER), got) for p in paths),
+              "a reset link did not end in path D or E:\n" + got)
+        check(run.viewer.press_enter() == 255, "status is not -1")
+
+
 def fault_path(fault, expected_tail, status, interrupt=False, cleanup_before_message=True):
     def scenario():
         sim_args = [] if fault not in ("startup", "socket") else None
@@ -156,6 +187,8 @@ scenario_table({
     "stalled_sensor_times_out": stalled_sensor_times_out,
     "missing_roi_reply_does_not_stop_startup": missing_roi_reply_does_not_stop_startup,
     "frames_in_small_pieces": frames_in_small_pieces,
+    "simulator_bad_input_log": simulator_bad_input_log,
+    "connection_reset_at_accept": connection_reset_at_accept,
     "path_a_startup_fails": fault_path("startup", "WSAStartup failed!\n" + ENTER, 255),
     "path_b_socket_fails": fault_path("socket", "Creat socket failed!\n" + ENTER, 255),
     "path_d_roi_send_fails": fault_path(

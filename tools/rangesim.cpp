@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "tools/record_reader.h"
 #include "tools/scene.h"
 
 namespace {
@@ -42,6 +44,8 @@ struct Options {
   bool staticScene = false;
   bool hole = false;
   bool once = false;
+  std::string replay;     // record file to stream instead of the scene
+  bool loop = false;
 };
 
 Options options;
@@ -64,6 +68,8 @@ void usage() {
       "  --static             send the first frame of the scene over and over\n"
       "  --hole               no distance in the middle of the image, around the optical axis\n"
       "  --once               exit when the first client has gone\n"
+      "  --replay FILE        stream the frames of a record file instead of the scene\n"
+      "  --loop               with --replay, start again after the last frame\n"
       "  --help               this text\n");
 }
 
@@ -92,6 +98,8 @@ bool parseOptions(int argc, char **argv) {
     else if (arg == "--static") options.staticScene = true;
     else if (arg == "--hole") options.hole = true;
     else if (arg == "--once") options.once = true;
+    else if (arg == "--replay") options.replay = value("--replay");
+    else if (arg == "--loop") options.loop = true;
     else {
       fprintf(stderr, "rangesim: unknown option %s (see --help)\n", arg.c_str());
       return false;
@@ -135,7 +143,55 @@ bool sendBytes(int client, const unsigned char *data, size_t length) {
   return true;
 }
 
+// Frames of --replay, ready to send: each section un-mirrored back into
+// the order the sensor sends, a zero trailer.
+std::vector<std::vector<unsigned char>> replayFrames;
+
+bool loadReplay() {
+  std::string contents, error;
+  if (!readWholeFile(options.replay.c_str(), contents, error)) {
+    fprintf(stderr, "rangesim: %s\n", error.c_str());
+    return false;
+  }
+  RecordReader reader = openRecord(contents.data(), contents.size());
+  static RecordFrame record;
+  static uint16_t distance[kSceneWidth * kSceneHeight], amplitude[kSceneWidth * kSceneHeight];
+  while (readRecordFrame(reader, record)) {
+    for (int r = 0; r < kSceneHeight; r++)
+      for (int k = 0; k < kSceneWidth; k++) {
+        distance[r * kSceneWidth + k] = record.raw[r][kSceneWidth - 1 - k];
+        amplitude[r * kSceneWidth + k] = record.amplitude[r][kSceneWidth - 1 - k];
+      }
+    std::vector<unsigned char> frame(kFrameBytes, 0);
+    packBlock(distance, frame.data());
+    packBlock(amplitude, frame.data() + kBlockBytes);
+    replayFrames.push_back(std::move(frame));
+  }
+  if (!reader.error.empty())
+    fprintf(stderr, "rangesim: %s:%ld: %s; replaying the %zu whole frames before it\n", options.replay.c_str(),
+            reader.errorLine, reader.error.c_str(), replayFrames.size());
+  if (replayFrames.empty()) {
+    fprintf(stderr, "rangesim: %s holds no whole frame\n", options.replay.c_str());
+    return false;
+  }
+  log("replaying %zu frames of %s%s", replayFrames.size(), options.replay.c_str(), options.loop ? " in a loop" : "");
+  return true;
+}
+
+// How many frames a client gets at most; -1 for no end.
+long frameLimit() {
+  if (!options.replay.empty() && !options.loop) {
+    const long available = (long)replayFrames.size();
+    return options.frames < 0 ? available : std::min(options.frames, available);
+  }
+  return options.frames;
+}
+
 void buildFrame(long index, std::vector<unsigned char> &frame) {
+  if (!options.replay.empty()) {
+    frame = replayFrames[(size_t)index % replayFrames.size()];
+    return;
+  }
   static uint16_t distance[kSceneWidth * kSceneHeight], amplitude[kSceneWidth * kSceneHeight];
   renderScene(options.staticScene ? 0 : (int)index, distance, amplitude);
   if (options.hole) {
@@ -196,7 +252,7 @@ void serveClient(int client) {
   while (true) {
     const bool inFlight = frameSent < frame.size();
     const bool wantFrame = !inFlight && streaming && !options.stall &&
-                           (options.frames < 0 || framesSent < options.frames);
+                           (frameLimit() < 0 || framesSent < frameLimit());
     if (wantFrame && nowSeconds() >= nextFrameAt) {
       buildFrame(framesSent, frame);
       frameSent = 0;
@@ -284,6 +340,7 @@ int main(int argc, char **argv) {
   setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   if (!parseOptions(argc, argv)) return 2;
   signal(SIGPIPE, SIG_IGN);
+  if (!options.replay.empty() && !loadReplay()) return 1;
   int server = socket(AF_INET, SOCK_STREAM, 0);
   int one = 1;
   setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libopencv-dev freeglut3-dev libglu1-mesa-dev
           googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
-          python3 python3-xlib x11-utils)
+          python3 python3-xlib python3-open3d x11-utils clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

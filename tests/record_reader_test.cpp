@@ -109,7 +109,8 @@ TEST(RecordReader, CountMatchesTheFramesRead) {
 TEST(Export, PngAndCsvHoldTheRecordedValues) {
   char dir[] = "/tmp/rangeview-export-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string record = std::string(dir) + "/two.txt";
+  // A name as recorded on Windows, its colons in GB2312.
+  const std::string record = std::string(dir) + "/2019-03-05 14\xA3\xBA" "07\xA3\xBA" "09.txt";
   std::ofstream(record, std::ios::binary) << block(0) + block(1);
   const std::string command = std::string(RANGEVIEW_EXPORT) + " '" + record + "' --out '" + dir +
                               "/out' --png --csv > '" + dir + "/summary' 2>&1";

@@ -6,21 +6,9 @@
 #include "pipeline/color_map.h"
 #include "pipeline/frame_images.h"
 #include "pipeline/remap.h"
-#include "tools/scene.h"
+#include "bench/scene_frame.h"
 
 namespace {
-
-void loadSceneFrame() {
-  static bool loaded = false;
-  if (loaded) return;
-  static uint16_t distance[kFrameWidth * kFrameHeight], amplitude[kFrameWidth * kFrameHeight];
-  buildUndistortMaps();
-  renderScene(10, distance, amplitude);
-  packBlock(distance, distanceBlock);
-  packBlock(amplitude, amplitudeBlock);
-  decodeFrame();
-  loaded = true;
-}
 
 void decodeFrameBench(benchmark::State &state) {
   loadSceneFrame();
@@ -42,7 +30,6 @@ BENCHMARK(remapNonZeroBench)->Name("remapNonZero");
 
 void colorizeImageBench(benchmark::State &state) {
   loadSceneFrame();
-  remapNonZero(frameImages.rawDistance, frameImages.mapX, frameImages.mapY, frameImages.undistortedDistance);
   for (auto _ : state) {
     colorizeImage(frameImages.undistortedDistance, frameImages.undistortedColor);
     benchmark::ClobberMemory();

@@ -5,29 +5,15 @@
 #include <vector>
 
 #include "console/recorder.h"
-#include "device/protocol.h"
-#include "pipeline/color_map.h"
-#include "pipeline/frame_images.h"
-#include "pipeline/remap.h"
-#include "tools/scene.h"
+#include "bench/scene_frame.h"
 
 namespace {
 
 const char kBenchFile[] = "/tmp/rangeview-bench-record.txt";
 
-void loadFrame() {
-  static uint16_t distance[kFrameWidth * kFrameHeight], amplitude[kFrameWidth * kFrameHeight];
-  buildUndistortMaps();
-  renderScene(10, distance, amplitude);
-  packBlock(distance, distanceBlock);
-  packBlock(amplitude, amplitudeBlock);
-  decodeFrame();
-  remapNonZero(frameImages.rawDistance, frameImages.mapX, frameImages.mapY, frameImages.undistortedDistance);
-}
-
 // Each iteration writes one frame block over the same place of the file.
 void writeFrameRecordBench(benchmark::State &state) {
-  loadFrame();
+  loadSceneFrame();
   recordFile = fopen(kBenchFile, "wb");
   recording = 1;
   for (auto _ : state) {
@@ -42,7 +28,7 @@ BENCHMARK(writeFrameRecordBench)->Name("writeFrameRecord");
 
 // The floor: the same 75 lines, formatted beforehand, one write and flush each.
 void preformattedBench(benchmark::State &state) {
-  loadFrame();
+  loadSceneFrame();
   recordFile = fopen(kBenchFile, "wb");
   recording = 1;
   writeFrameRecord();

@@ -6,9 +6,7 @@
 #include <opencv2/highgui.hpp>
 
 #include "app/frame_loop.h"
-#include "device/protocol.h"
-#include "pipeline/frame_images.h"
-#include "tools/scene.h"
+#include "bench/scene_frame.h"
 #include "viewer/image_windows.h"
 #include "viewer/point_cloud.h"
 
@@ -19,11 +17,7 @@ bool openWindows() {
   static bool open = false;
   if (open) return true;
   if (getenv("DISPLAY") == nullptr || *getenv("DISPLAY") == '\0') return false;
-  static uint16_t distance[kFrameWidth * kFrameHeight], amplitude[kFrameWidth * kFrameHeight];
-  buildUndistortMaps();
-  renderScene(10, distance, amplitude);
-  packBlock(distance, distanceBlock);
-  packBlock(amplitude, amplitudeBlock);
+  loadSceneFrame();
   static int originalTag = 0, undistortedTag = 1;
   createImageWindows(&originalTag, &undistortedTag);
   static int argc = 1;

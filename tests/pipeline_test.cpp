@@ -207,6 +207,32 @@ TEST_F(RemapCase, MapsSmallerThanTheDestinationLeaveTheRestZero) {
   EXPECT_EQ(cv::countNonZero(out), 5 * 8);
 }
 
+// Positions inside, outside and NaN side by side, as groups of four output
+// pixels meet them, against the same position mapped for one pixel alone.
+TEST_F(RemapCase, MixedPositionsGiveWhatEachGivesAlone) {
+  cv::RNG random(7);
+  random.fill(source, cv::RNG::UNIFORM, 0, 400);
+  for (int i = 0; i < 40; i++) source.at<uint16_t>(random.uniform(0, 12), random.uniform(0, 20)) = 0;
+  random.fill(mapX, cv::RNG::UNIFORM, -2.0f, 21.0f);
+  random.fill(mapY, cv::RNG::UNIFORM, -2.0f, 13.0f);
+  mapX.at<float>(2, 3) = std::numeric_limits<float>::quiet_NaN();
+  mapY.at<float>(4, 9) = -std::numeric_limits<float>::infinity();
+  mapX.at<float>(5, 5) = 18.5f, mapY.at<float>(5, 5) = 10.5f;
+  remapNonZero(source, mapX, mapY, out);
+  int inside = 0;
+  for (int r = 0; r < mapX.rows; r++) {
+    for (int c = 0; c < mapX.cols; c++) {
+      const float x = mapX.at<float>(r, c), y = mapY.at<float>(r, c);
+      cv::Mat oneX(1, 1, CV_32FC1, cv::Scalar(x)), oneY(1, 1, CV_32FC1, cv::Scalar(y)), alone;
+      remapNonZero(source, oneX, oneY, alone);
+      ASSERT_EQ(out.at<uint16_t>(r, c), alone.at<uint16_t>(0, 0)) << r << "," << c << " at " << x << "," << y;
+      inside += x >= 0 && y >= 0 && x < 19 && y < 11;
+    }
+  }
+  EXPECT_GT(inside, 100);
+  EXPECT_LT(inside, 220);
+}
+
 // The undistorted value of one pixel computed another way: explicit floor,
 // the neighbours in an array, the nearest by index, each float step
 // forced through a volatile so nothing is fused or kept wider.

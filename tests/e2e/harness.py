@@ -1,7 +1,6 @@
 """Runs the real viewer against the real simulator on a private Xvfb display."""
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
@@ -183,6 +182,25 @@ class Run:
                 return found[0]
             time.sleep(0.1)
         fail("no window named %r" % name)
+
+
+def open_windows(run):
+    """Waits for start-up and the three windows; returns them as
+    (original, undistorted, point cloud) with the image windows moved apart,
+    since without a window manager they open on top of each other."""
+    run.viewer.output.wait_for("Start processing")
+    original = run.window("Original image")
+    undistorted = run.window("Undistorted image")
+    cloud = run.window("Point Cloud")
+    run.xdotool("windowmove", "--sync", undistorted, 0, 150)
+    run.xdotool("windowmove", "--sync", original, 0, 0)
+    time.sleep(1.0)
+    return original, undistorted, cloud
+
+
+def type_key(run, window, key):
+    run.xdotool("windowfocus", "--sync", window)
+    run.xdotool("key", key)
 
 
 def expect_transcript(viewer, expected):

@@ -6,25 +6,9 @@ import subprocess
 import time
 
 from harness import (BUILD, CONNECTED, HELP, STARTED, STOPPED, Run, check, expect_transcript,
-                     scenario_table)
+                     open_windows, scenario_table, type_key)
 
 BLOCK_LINES = 75
-
-
-def start(run):
-    run.viewer.output.wait_for("Start processing")
-    original = run.window("Original image")
-    undistorted = run.window("Undistorted image")
-    cloud = run.window("Point Cloud")
-    run.xdotool("windowmove", "--sync", undistorted, 0, 150)
-    run.xdotool("windowmove", "--sync", original, 0, 0)
-    time.sleep(0.5)
-    return original, undistorted, cloud
-
-
-def type_key(run, window, key):
-    run.xdotool("windowfocus", "--sync", window)
-    run.xdotool("key", key)
 
 
 def expected_sections(frame):
@@ -63,7 +47,7 @@ def check_recording(path, min_blocks):
 
 def record_from_image_window_pause_from_point_cloud():
     with Run(sim_args=["--fps", "10"]) as run:
-        original, _, cloud = start(run)
+        original, _, cloud = open_windows(run)
         type_key(run, original, "o")
         name = run.viewer.output.wait_for(r"Writing data to file: (.*) \.\.\.\n").group(1)
         time.sleep(1.0)
@@ -86,7 +70,7 @@ def recording_running_at_quit_is_complete(ending):
     def scenario():
         sim_args = ["--fps", "10"] + (["--close-after", "25"] if ending == "link_failure" else [])
         with Run(sim_args=sim_args) as run:
-            original, _, _ = start(run)
+            original, _, _ = open_windows(run)
             type_key(run, original, "O")
             name = run.viewer.output.wait_for(r"Writing data to file: (.*) \.\.\.\n").group(1)
             if ending == "quit_key":

@@ -1,25 +1,22 @@
 """Replay and export of recordings, end to end."""
 import os
-import re
 import subprocess
 import tempfile
 import time
 
-from harness import BUILD, Run, check, scenario_table
+from harness import BUILD, Run, check, open_windows, scenario_table, type_key
 
 BLOCK_LINES = 75
 
 
 def record(run, seconds):
-    run.viewer.output.wait_for("Start processing")
-    original = run.window("Original image")
-    run.xdotool("windowfocus", "--sync", original)
-    run.xdotool("key", "o")
+    original, _, _ = open_windows(run)
+    type_key(run, original, "o")
     name = run.viewer.output.wait_for(r"Writing data to file: (.*) \.\.\.\n").group(1)
     time.sleep(seconds)
-    run.xdotool("key", "p")
+    type_key(run, original, "p")
     run.viewer.output.wait_for("Record was paused")
-    run.xdotool("key", "q")
+    type_key(run, original, "q")
     run.viewer.waiting_for_enter()
     check(run.viewer.press_enter() == 0, "status is not 0")
     return os.path.join(run.viewer.cwd, name)

@@ -3,19 +3,7 @@ import re
 import time
 
 from harness import (CONNECTED, STARTED, STOPPED, Run, Screen, check, close_window, color_of,
-                     expect_transcript, probe_pixel, scenario_table, window_origin)
-
-
-def start(run):
-    run.viewer.output.wait_for("Start processing")
-    original = run.window("Original image")
-    undistorted = run.window("Undistorted image")
-    cloud = run.window("Point Cloud")
-    # Without a window manager the image windows open on top of each other.
-    run.xdotool("windowmove", "--sync", undistorted, 0, 150)
-    run.xdotool("windowmove", "--sync", original, 0, 0)
-    time.sleep(1.0)
-    return original, undistorted, cloud
+                     expect_transcript, open_windows, probe_pixel, scenario_table, window_origin)
 
 
 def click(run, window, x, y, button=1):
@@ -31,7 +19,7 @@ def quit_with_interrupt(run):
 
 def picking():
     with Run(sim_args=["--static"]) as run:
-        original, undistorted, _ = start(run)
+        original, undistorted, _ = open_windows(run)
         pixels = [(12, 5), (0, 0), (319, 23), (200, 17)]
         expected = ""
         for x, y in pixels:
@@ -52,7 +40,7 @@ def picking():
 
 def original_window_shows_the_colour_map_stretched():
     with Run(sim_args=["--static"]) as run:
-        original, _, _ = start(run)
+        original, _, _ = open_windows(run)
         ox, oy, width, height = window_origin(run, original)
         check((width, height) == (960, 72), "the window is %dx%d, not 960x72" % (width, height))
         screen = Screen(run)
@@ -72,7 +60,7 @@ def point_cloud_marker_and_mouse():
     # The hole leaves no point in front of the marker but those of no
     # distance, which cover only its middle.
     with Run(sim_args=["--static", "--hole"]) as run:
-        _, _, cloud = start(run)
+        _, _, cloud = open_windows(run)
         cx, cy, width, height = window_origin(run, cloud)
         check((width, height) == (920, 360), "the point cloud window is %dx%d" % (width, height))
         before = Screen(run)
@@ -107,7 +95,7 @@ def point_cloud_marker_and_mouse():
 def closing_a_window_stops_the_sensor(name):
     def scenario():
         with Run(sim_args=[]) as run:
-            windows = dict(zip(["Original image", "Undistorted image", "Point Cloud"], start(run)))
+            windows = dict(zip(["Original image", "Undistorted image", "Point Cloud"], open_windows(run)))
             close_window(run, windows[name])
             run.viewer.waiting_for_enter()
             expect_transcript(run.viewer, CONNECTED + STARTED + STOPPED)

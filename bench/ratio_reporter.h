@@ -24,7 +24,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &run : runs) {
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      // Seconds per iteration, whatever time unit each benchmark displays.
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        times_[run.benchmark_name()] = run.real_accumulated_time / (double)run.iterations;
     }
   }
 

@@ -37,14 +37,40 @@ bool toLocalTime(int64_t seconds, std::tm *local) {
 // One value line: 320 decimal values each followed by a space, then CR LF.
 char lineBuffer[kFrameWidth * 6 + sizeof(kLineEnd)];
 
+// "00" to "99": the digits of a value are written two at a time.
+struct DigitPairs {
+  char text[200];
+  DigitPairs() {
+    for (int i = 0; i < 100; i++) {
+      text[2 * i] = (char)('0' + i / 10);
+      text[2 * i + 1] = (char)('0' + i % 10);
+    }
+  }
+};
+const DigitPairs digitPairs;
+
+inline char *appendPair(char *out, unsigned pair) {
+  std::memcpy(out, digitPairs.text + 2 * pair, 2);
+  return out + 2;
+}
+
+// Plain decimal, no leading zeros: 0, 7, 65535.
 char *appendDecimal(char *out, unsigned value) {
-  char digits[5];
-  int count = 0;
-  do {
-    digits[count++] = (char)('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (count > 0) *out++ = digits[--count];
+  if (value < 10) {
+    *out++ = (char)('0' + value);
+  } else if (value < 100) {
+    out = appendPair(out, value);
+  } else if (value < 1000) {
+    *out++ = (char)('0' + value / 100);
+    out = appendPair(out, value % 100);
+  } else if (value < 10000) {
+    out = appendPair(out, value / 100);
+    out = appendPair(out, value % 100);
+  } else {
+    *out++ = (char)('0' + value / 10000);
+    out = appendPair(out, value / 100 % 100);
+    out = appendPair(out, value % 100);
+  }
   return out;
 }
 

@@ -234,6 +234,19 @@ TEST_F(Recorder, FrameBlocksByteForByte) {
   EXPECT_TRUE(readFile(name) == zero + full + uniformBlock("7", "300", "40000"));
 }
 
+TEST_F(Recorder, ValuesAtEveryDigitCountBoundary) {
+  captured(startRecording);
+  std::string want;
+  for (unsigned v : {9u, 10u, 99u, 100u, 999u, 1000u, 9999u, 10000u, 12345u, 60000u}) {
+    fillFrame((uint16_t)v, (uint16_t)v, (uint16_t)v);
+    writeFrameRecord();
+    want += uniformBlock(std::to_string(v), std::to_string(v), std::to_string(v));
+  }
+  const std::string name = recordFileName;
+  captured(pauseRecording);
+  EXPECT_TRUE(readFile(name) == want);
+}
+
 TEST_F(Recorder, AmplitudeRowsAreMirroredLikeTheDistances) {
   for (int r = 0; r < kFrameHeight; r++)
     for (int k = 0; k < kFrameWidth; k++) {
@@ -253,13 +266,10 @@ TEST_F(Recorder, AmplitudeRowsAreMirroredLikeTheDistances) {
     ASSERT_EQ(line.back(), '\r') << "line " << number;
     const int ampRow = number - 26;
     if (ampRow >= 0 && ampRow < kFrameHeight) {
-      std::istringstream values(line);
-      unsigned first, second;
-      values >> first >> second;
-      EXPECT_EQ(first, (unsigned)(ampRow * 1000 + 319));
-      EXPECT_EQ(second, (unsigned)(ampRow * 1000 + 318));
-      EXPECT_EQ(line.substr(line.size() - 2 - std::to_string(ampRow * 1000).size()),
-                std::to_string(ampRow * 1000) + " \r");
+      // Line r runs from the last sample of received row r to its first.
+      std::string want;
+      for (int k = kFrameWidth - 1; k >= 0; k--) want += std::to_string(ampRow * 1000 + k) + " ";
+      EXPECT_EQ(line, want + "\r") << "Amp line " << ampRow;
     }
     number++;
   }

@@ -261,7 +261,7 @@ def close_window(run, window):
     event = protocol.event.ClientMessage(window=w, client_type=d.intern_atom("WM_PROTOCOLS"),
                                          data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     w.send_event(event, event_mask=X.NoEventMask)
-    d.flush()
+    d.sync()  # a round trip: the server has handled the request before we hang up
     d.close()
 
 

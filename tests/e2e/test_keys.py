@@ -68,7 +68,7 @@ def record_from_image_window_pause_from_point_cloud():
 
 def recording_running_at_quit_is_complete(ending):
     def scenario():
-        sim_args = ["--fps", "10"] + (["--close-after", "25"] if ending == "link_failure" else [])
+        sim_args = ["--fps", "10"] + (["--close-after", "60"] if ending == "link_failure" else [])
         with Run(sim_args=sim_args) as run:
             original, _, _ = open_windows(run)
             type_key(run, original, "O")

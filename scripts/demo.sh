@@ -6,7 +6,7 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No display: run this from a desktop session, or under Xvfb with: xvfb-run -a scripts/demo.sh" >&2
   exit 1
 fi
-scripts/install-deps.sh
+scripts/install-deps.sh build
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target rangeview rangesim
 grep -q 'RANGEVIEW_DEVICE_ADDRESS:STRING=127.0.0.1$' build/CMakeCache.txt || {

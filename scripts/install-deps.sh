@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with,
-# skipping those already there.
+# Installs the Debian packages the project needs, skipping those already
+# there: scripts/install-deps.sh [build|test] (default test). "build" is
+# enough to build and run the viewer and the simulator; "test" adds what the
+# tests, benchmarks and tools use.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libopencv-dev freeglut3-dev libglu1-mesa-dev
-          googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
-          python3 python3-xlib python3-open3d x11-utils clang libclang-rt-14-dev)
+packages=(cmake g++ make pkg-config libopencv-dev freeglut3-dev libglu1-mesa-dev)
+if [ "${1:-test}" = test ]; then
+  packages+=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils
+             python3 python3-xlib python3-open3d clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,7 +8,8 @@ jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
-ctest --test-dir build -N | grep -q "Test *#" || { echo "no tests were built"; exit 1; }
+listed=$(ctest --test-dir build -N)
+grep -q "Test *#" <<<"$listed" || { echo "no tests were built"; exit 1; }
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRANGEVIEW_SANITIZE=ON -DRANGEVIEW_BUILD_BENCH=OFF
 cmake --build build-asan -j"$jobs" --target rangeview_unit_tests redraw_guard_test
 

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 key=${1:-c}
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRANGEVIEW_DEVICE_ADDRESS=127.0.0.1 >/dev/null
 cmake --build build -j"$(nproc)" --target rangeview rangesim
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 exec 3< <(Xvfb -displayfd 1 -screen 0 1280x900x24 -nolisten tcp 2>/dev/null)

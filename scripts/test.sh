@@ -6,11 +6,11 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRANGEVIEW_DEVICE_ADDRESS=127.0.0.1
 cmake --build build -j"$jobs"
 listed=$(ctest --test-dir build -N)
 grep -q "Test *#" <<<"$listed" || { echo "no tests were built"; exit 1; }
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRANGEVIEW_SANITIZE=ON -DRANGEVIEW_BUILD_BENCH=OFF
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRANGEVIEW_DEVICE_ADDRESS=127.0.0.1 -DRANGEVIEW_SANITIZE=ON -DRANGEVIEW_BUILD_BENCH=OFF
 cmake --build build-asan -j"$jobs" --target rangeview_unit_tests redraw_guard_test
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
